@@ -17,6 +17,8 @@ InstallSettings InstallSettings::builtIn()
     InstallSettings s;
     s.company.host = QStringLiteral(NOLVEX_DEFAULT_COMPANY_HOST);
     s.registry.host = QStringLiteral(NOLVEX_DEFAULT_REGISTRY_HOST);
+    s.company.database = QStringLiteral("tresk1");
+    s.registry.database = QStringLiteral("tresk_mob");
     return s;
 }
 
@@ -26,6 +28,7 @@ static void readEndpoint(QSettings &ini, const QString &group, DbEndpoint &e)
     e.host = ini.value(QStringLiteral("Host"), e.host).toString();
     e.port = ini.value(QStringLiteral("Port"), e.port).toInt();
     e.password = ini.value(QStringLiteral("Password"), e.password).toString();
+    e.database = ini.value(QStringLiteral("Database"), e.database).toString();
     ini.endGroup();
 }
 

@@ -10,6 +10,7 @@ struct DbEndpoint
     QString host;
     int port = 5432;
     QString password;
+    QString database;
 };
 
 struct InstallSettings

@@ -36,11 +36,15 @@ TdmCon::TdmCon(const InstallSettings &settings, QObject *parent)
     conTresk.setServer(settings.company.host);
     conTresk.setPort(settings.company.port);
     conTresk.setPassword(settings.company.password);
+    if (!settings.company.database.isEmpty())
+        conTresk.setDatabase(settings.company.database);
     conTresk.setPassFile(settings.passFile);
     conTresk.setSslMode(QStringLiteral("require"));
     conTreskMob.setServer(settings.registry.host);
     conTreskMob.setPort(settings.registry.port);
     conTreskMob.setPassword(settings.registry.password);
+    if (!settings.registry.database.isEmpty())
+        conTreskMob.setDatabase(settings.registry.database);
     conTreskMob.setPassFile(settings.passFile);
     conTreskMob.setSslMode(QStringLiteral("require"));
 }
