@@ -82,21 +82,29 @@ HttpResult TfProc_Baselinker::post(const QString &baseUrl, const QString &token,
     HttpResult result;
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (tooLarge) {
-        result.transportError = QStringLiteral("Raspunsul BaseLinker depaseste %1 MB; nu a fost preluat.")
-                                    .arg(maxReplyBytes / (1024 * 1024));
+        // reported below
     } else if (reply->error() == QNetworkReply::OperationCanceledError) {
         // Only the transfer time-out cancels a call: no byte came in time.
         result.transportError = QStringLiteral("BaseLinker nu a raspuns in %1 secunde (%2).")
                                     .arg(m_timeoutMs / 1000.0).arg(QUrl(baseUrl).toDisplayString(QUrl::RemoveUserInfo));
+    } else if (reply->error() == QNetworkReply::UnknownContentError) {
+        result.transportError = QStringLiteral("Raspunsul BaseLinker nu a putut fi citit: ") + reply->errorString();
     } else if (status.isValid() && !(reply->error() > QNetworkReply::NoError && reply->error() < QNetworkReply::ContentAccessDenied)) {
         // An HTTP answer; network-level failures (a body cut short, say) fall through.
         result.status = status.toInt();
         result.statusLine = statusLine(reply, result.status);
         result.body = reply->readAll();
+        if (result.body.size() > maxReplyBytes) {
+            result = HttpResult();
+            tooLarge = true;
+        }
     } else {
         result.transportError = reply->errorString();
     }
     reply->deleteLater();
+    if (tooLarge)
+        result.transportError = QStringLiteral("Raspunsul BaseLinker depaseste %1 MB; nu a fost preluat.")
+                                    .arg(maxReplyBytes / (1024 * 1024));
     return result;
 }
 

@@ -20,6 +20,18 @@ static QByteArray errorBody(const char *code, const QString &message)
     return json(QJsonObject{{"status", "ERROR"}, {"error_code", code}, {"error_message", message}});
 }
 
+// Letters that do not compress, so that the size reaches the client as it is.
+static QByteArray noise(qsizetype size)
+{
+    QByteArray b(size, Qt::Uninitialized);
+    quint32 x = 2463534242u;
+    for (qsizetype i = 0; i < size; ++i) {
+        x ^= x << 13; x ^= x >> 17; x ^= x << 5;
+        b[i] = char('a' + x % 26);
+    }
+    return b;
+}
+
 static qint64 idOf(const QJsonValue &v) { return v.isString() ? v.toString().toLongLong() : qint64(v.toDouble()); }
 
 StandInServer::StandInServer(StandInData data, QString token) : m_data(std::move(data)), m_token(std::move(token)) {}
@@ -128,7 +140,7 @@ StandInServer::Reply StandInServer::handle(const QString &method, const QString 
         case Fault::Error: r.body = errorBody("ERROR_UNKNOWN", QStringLiteral("Internal error, try again later")); return r;
         case Fault::BlockedToken: r.body = errorBody("ERROR_BLOCKED_TOKEN", QStringLiteral("Query limit exceeded, token blocked until 2026-12-11 17:15:34")); return r;
         case Fault::InvalidUtf8: r.body = "{\"status\":\"SUCCESS\",\"orders\":[{\"order_id\":1,\"admin_comments\":\"\xC3\x28\xFF\"}]}"; return r;
-        case Fault::Huge: r.body = "{\"status\":\"SUCCESS\",\"pad\":\"" + QByteArray(50 * 1024 * 1024, 'x') + "\"}"; return r;
+        case Fault::Huge: r.body = "{\"status\":\"SUCCESS\",\"pad\":\"" + noise(50 * 1024 * 1024) + "\"}"; return r;
         case Fault::Deep: r.body = QByteArray(100000, '[') + QByteArray(100000, ']'); return r;
         case Fault::Close: r.body = "{"; r.truncate = true; return r;
         }

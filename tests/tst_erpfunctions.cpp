@@ -1,5 +1,0 @@
-#include "TestSupport.h"
-#include <QtTest>
-class T : public QObject { Q_OBJECT private slots: void none() {} };
-QTEST_MAIN(T)
-#include "tst_erpfunctions.moc"
