@@ -7,7 +7,6 @@
 namespace Ui { class TfMenuNolvex; }
 class TdmCon;
 class TfrmLogin;
-class QWidget;
 
 // The main window: logged out it offers Login, logged in the menu.
 class TfMenuNolvex : public QWidget

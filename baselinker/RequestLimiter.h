@@ -20,7 +20,6 @@ public:
     int maxRequests() const { return m_max; }
     qint64 windowMs() const { return m_windowMs; }
     void acquire();
-    void reset() { m_sent.clear(); }
 
     // The limiter that every BaseLinker call of the process goes through.
     static RequestLimiter &shared();

@@ -3,7 +3,6 @@
 #include "RequestLimiter.h"
 #include "data/u_dmCon.h"
 
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
@@ -63,8 +62,6 @@ HttpResult TfProc_Baselinker::post(const QString &baseUrl, const QString &token,
     // built by this client from digits and fixed texts only.
     const QByteArray body = "method=" + method.toUtf8() + "&parameters=" + parameters.toUtf8();
 
-    QElapsedTimer timer;
-    timer.start();
     QNetworkReply *reply = m_nam.post(request, body);
     bool tooLarge = false;
     connect(reply, &QNetworkReply::downloadProgress, reply, [reply, &tooLarge](qint64 received, qint64) {
@@ -77,12 +74,12 @@ HttpResult TfProc_Baselinker::post(const QString &baseUrl, const QString &token,
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
-    m_waitedMs += timer.elapsed();
 
     HttpResult result;
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (tooLarge) {
-        // reported below
+        result.transportError = QStringLiteral("Raspunsul BaseLinker depaseste %1 MB; nu a fost preluat.")
+                                    .arg(maxReplyBytes / (1024 * 1024));
     } else if (reply->error() == QNetworkReply::OperationCanceledError) {
         // Only the transfer time-out cancels a call: no byte came in time.
         result.transportError = QStringLiteral("BaseLinker nu a raspuns in %1 secunde (%2).")
@@ -94,17 +91,10 @@ HttpResult TfProc_Baselinker::post(const QString &baseUrl, const QString &token,
         result.status = status.toInt();
         result.statusLine = statusLine(reply, result.status);
         result.body = reply->readAll();
-        if (result.body.size() > maxReplyBytes) {
-            result = HttpResult();
-            tooLarge = true;
-        }
     } else {
         result.transportError = reply->errorString();
     }
     reply->deleteLater();
-    if (tooLarge)
-        result.transportError = QStringLiteral("Raspunsul BaseLinker depaseste %1 MB; nu a fost preluat.")
-                                    .arg(maxReplyBytes / (1024 * 1024));
     return result;
 }
 
@@ -115,24 +105,11 @@ QJsonObject TfProc_Baselinker::call(const QString &op, const QString &baseUrl, c
     return checkReply(op, result);
 }
 
-int TfProc_Baselinker::o_baselinker_fact_log_ins(const QString &pjson)
+// Hands one reply to a logging function; returns its count of new records.
+int TfProc_Baselinker::logReply(const QString &callSql, const QString &pjson)
 {
-    QElapsedTimer timer;
-    timer.start();
-    QSqlQuery q = m_dm->conTresk.write(QStringLiteral("SELECT o_baselinker_fact_log_ins(:pjson) as pnrfactinslog"), {pjson});
-    const int count = q.next() ? q.value(0).toInt() : 0;
-    m_waitedMs += timer.elapsed();
-    return count;
-}
-
-int TfProc_Baselinker::o_baselinker_log_ins(const QString &pjson)
-{
-    QElapsedTimer timer;
-    timer.start();
-    QSqlQuery q = m_dm->conTresk.write(QStringLiteral("SELECT o_baselinker_log_ins(:pjson) as pnrcmdins"), {pjson});
-    const int count = q.next() ? q.value(0).toInt() : 0;
-    m_waitedMs += timer.elapsed();
-    return count;
+    QSqlQuery q = m_dm->conTresk.write(callSql, {pjson});
+    return q.next() ? q.value(0).toInt() : 0;
 }
 
 // Pages through a list call. BaseLinker returns at most pageSize records a
@@ -179,7 +156,9 @@ void TfProc_Baselinker::getInvoices(const QString &pDataFrom, const QString &pBa
             return QStringLiteral("{\"date_from\": ") + from + QStringLiteral(",\"id_from\": ")
                 + QString::number(idFrom) + QStringLiteral(",\"get_external_invoices\": false}");
         },
-        pBaseUrl, pToken, [this](const QString &json) { return o_baselinker_fact_log_ins(json); });
+        pBaseUrl, pToken, [this](const QString &json) {
+            return logReply(QStringLiteral("SELECT o_baselinker_fact_log_ins(:pjson) as pnrfactinslog"), json);
+        });
 }
 
 void TfProc_Baselinker::getOrders(const QString &pDataConfirmare, const QString &pBaseUrl, const QString &pToken)
@@ -196,7 +175,9 @@ void TfProc_Baselinker::getOrders(const QString &pDataConfirmare, const QString 
                 + QString::number(idFrom)
                 + QStringLiteral(",\"get_unconfirmed_orders\": false,\"include_custom_extra_fields\": true}");
         },
-        pBaseUrl, pToken, [this](const QString &json) { return o_baselinker_log_ins(json); });
+        pBaseUrl, pToken, [this](const QString &json) {
+            return logReply(QStringLiteral("SELECT o_baselinker_log_ins(:pjson) as pnrcmdins"), json);
+        });
     emit informationMessage(QStringLiteral("Sfarsit preluare comenzi"));
 }
 

@@ -35,11 +35,6 @@ public:
     // Certificates trusted for the endpoint besides the system's own (PEM file).
     void trustCertificates(const QString &pemFile);
 
-    // What the last run of the paged operations and the calls cost on the wire
-    // and in the database, for the operator's journal and for measurements.
-    qint64 waitedMs() const { return m_waitedMs; }
-    void resetWaited() { m_waitedMs = 0; }
-
 signals:
     // "Sfarsit preluare comenzi" at the end of getOrders.
     void informationMessage(const QString &text);
@@ -48,8 +43,7 @@ private:
     HttpResult post(const QString &baseUrl, const QString &token, const QString &method, const QString &parameters);
     QJsonObject call(const QString &op, const QString &baseUrl, const QString &token, const QString &method,
                      const QString &parameters, HttpResult &result);
-    int o_baselinker_fact_log_ins(const QString &pjson);
-    int o_baselinker_log_ins(const QString &pjson);
+    int logReply(const QString &callSql, const QString &pjson);
     void pagedLog(const QString &op, const QString &method, const QString &firstParams, const QString &arrayName,
                   const QString &idName, const std::function<QString(qint64)> &nextParams, const QString &baseUrl,
                   const QString &token, const std::function<int(const QString &)> &logFunction);
@@ -59,7 +53,6 @@ private:
     QSslConfiguration m_ssl;
     RequestLimiter *m_limiter;
     int m_timeoutMs = 30'000;
-    qint64 m_waitedMs = 0;
 };
 
 extern TfProc_Baselinker *fProc_Baselinker;

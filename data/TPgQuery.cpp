@@ -37,12 +37,6 @@ void TPgQuery::setParam(const QString &name, const QVariant &value)
         throw EAppError(QStringLiteral("Parameter '%1' not found").arg(name));
 }
 
-QVariant TPgQuery::param(const QString &name) const
-{
-    const int i = m_paramNames.indexOf(name);
-    return i < 0 ? QVariant() : m_values.at(i);
-}
-
 void TPgQuery::open()
 {
     if (m_open)

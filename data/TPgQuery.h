@@ -16,14 +16,11 @@ public:
     TPgQuery(PgConnection &connection, QString sql);
 
     const QString &sql() const { return m_sql; }
-    QStringList paramNames() const { return m_paramNames; }
     void setParam(const QString &name, const QVariant &value);
-    QVariant param(const QString &name) const;
 
     void open();
     void close();
     void refresh() { close(); open(); }
-    void openOrRefresh() { refresh(); }
 
     bool isOpen() const { return m_open; }
     int recordCount() const { return int(m_rows.size()); }

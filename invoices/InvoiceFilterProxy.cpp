@@ -16,11 +16,6 @@ void InvoiceFilterProxy::setColumnFilter(int column, const QString &text)
     invalidateRowsFilter();
 }
 
-QString InvoiceFilterProxy::columnFilter(int column) const
-{
-    return column >= 0 && column < m_filters.size() ? m_filters[column] : QString();
-}
-
 bool InvoiceFilterProxy::filterAcceptsRow(int sourceRow, const QModelIndex &) const
 {
     for (int c = 0; c < m_filters.size(); ++c) {

@@ -14,7 +14,6 @@ public:
     explicit InvoiceFilterProxy(InvoiceListModel *source, QObject *parent = nullptr);
 
     void setColumnFilter(int column, const QString &text);
-    QString columnFilter(int column) const;
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;

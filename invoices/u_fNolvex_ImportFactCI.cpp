@@ -106,7 +106,6 @@ QTableView *TfNolvex_ImportFactCI::grid() const { return ui->cxGrid1DBTableView1
 QDateEdit *TfNolvex_ImportFactCI::dateBox() const { return ui->cxDateEditDataIncep; }
 QPlainTextEdit *TfNolvex_ImportFactCI::journal() const { return ui->Memo1; }
 QPlainTextEdit *TfNolvex_ImportFactCI::errorMemo() const { return ui->cxDBMemo1; }
-QLabel *TfNolvex_ImportFactCI::progressLabel() const { return ui->LabelProgres; }
 QPushButton *TfNolvex_ImportFactCI::button(const QString &name) const { return findChild<QPushButton *>(name); }
 
 void TfNolvex_ImportFactCI::setupGrid()
@@ -344,16 +343,15 @@ void TfNolvex_ImportFactCI::fetchMissingOrders(const QString &baseUrl, const QSt
             m_dm->conTresk.write(QStringLiteral("update log_baselinker_fact set json_cmd_c = :json_cmd_c "
                                                 "where id_doc = :id_doc"),
                                  {jsonCmdC, rows[i].value(QStringLiteral("id_doc"))});
-        } catch (const EBaseLinkerError &e) {
+        } catch (const EAppError &e) {
             appendJournal(QStringLiteral("Eroare preluare order_id ") + orderId + QStringLiteral(". ") + e.message());
-            if (e.tokenBlocked()) {
+            const auto *apiError = dynamic_cast<const EBaseLinkerError *>(&e);
+            if (apiError && apiError->tokenBlocked()) {
                 // Every further call would only prolong the block.
                 appendJournal(QStringLiteral("Token BaseLinker blocat: cele %1 comenzi ramase se preiau la urmatoarea preluare.")
                                   .arg(rows.size() - i - 1));
                 break;
             }
-        } catch (const EAppError &e) {
-            appendJournal(QStringLiteral("Eroare preluare order_id ") + orderId + QStringLiteral(". ") + e.message());
         }
     }
     dsLogDazevezezaVoze_CmdC.close();

@@ -48,7 +48,6 @@ public:
 
     // The list as the grid has it (after the filter row) and its parts.
     bool listOpen() const { return m_listOpen; }
-    QVariant pDataIncep() const { return m_pDataIncep; }
     InvoiceListModel *listModel() const { return m_model; }
     InvoiceFilterProxy *filterProxy() const { return m_proxy; }
     FilterTableHeader *filterHeader() const { return m_filterHeader; }
@@ -57,7 +56,6 @@ public:
     QDateEdit *dateBox() const;
     QPlainTextEdit *journal() const;
     QPlainTextEdit *errorMemo() const;
-    QLabel *progressLabel() const;
     QPushButton *button(const QString &name) const;
     // The current grid row's value of a list column; empty when there is none.
     QString currentText(int column) const;

@@ -153,6 +153,12 @@ private slots:
         QVERIFY2(got.startsWith(QStringLiteral("(getInvoices) EROARE! Content = ")), qPrintable(got));
         QVERIFY(got.contains(QStringLiteral("ERROR_BAD_TOKEN")));
         QVERIFY(!got.contains(QStringLiteral("gresit")));   // the token itself is never shown
+
+        // A token that would break the request's header is refused before sending.
+        f.server.clearRequests();
+        QCOMPARE(f.error([&] { f.bl.getInvoices(QStringLiteral("0"), f.server.url(), QStringLiteral("abc\r\nX-Evil: 1")); }),
+                 QStringLiteral("Tokenul din config_baselinker contine caractere nepermise."));
+        QCOMPARE(f.server.requests().size(), std::size_t(0));
     }
 
     void orderIdMustBeDigits_data()

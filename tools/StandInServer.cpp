@@ -142,7 +142,6 @@ StandInServer::Reply StandInServer::handle(const QString &method, const QString 
         case Fault::InvalidUtf8: r.body = "{\"status\":\"SUCCESS\",\"orders\":[{\"order_id\":1,\"admin_comments\":\"\xC3\x28\xFF\"}]}"; return r;
         case Fault::Huge: r.body = "{\"status\":\"SUCCESS\",\"pad\":\"" + noise(50 * 1024 * 1024) + "\"}"; return r;
         case Fault::Deep: r.body = QByteArray(100000, '[') + QByteArray(100000, ']'); return r;
-        case Fault::Close: r.body = "{"; r.truncate = true; return r;
         }
     }
     if (token != m_token) {

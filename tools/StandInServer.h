@@ -19,7 +19,7 @@ namespace httplib { class Server; }
 class StandInServer
 {
 public:
-    enum class Fault { None, Status, Html, JsonArray, Truncated, Delay, Error, BlockedToken, InvalidUtf8, Huge, Deep, Close };
+    enum class Fault { None, Status, Html, JsonArray, Truncated, Delay, Error, BlockedToken, InvalidUtf8, Huge, Deep };
     struct FaultRule
     {
         QString method;      // "getInvoices" or "getOrders" (any getOrders call, by id or paged)
